@@ -1,0 +1,45 @@
+#include "engine/mac_address.h"
+
+#include <cstdio>
+
+namespace {
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+} // namespace
+
+std::string FormatMac(const MacAddress& mac) {
+    char text[18];
+    std::snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
+    return text;
+}
+
+MacAddress ParseMac(std::string_view text) {
+    MacAddress mac{};
+    size_t byte = 0;
+    bool high = true;
+    for (size_t i = 0; i < 17 && byte < mac.size(); ++i) {
+        const char c = i < text.size() ? text[i] : '\0';
+        if (c == ':') {
+            continue;
+        }
+        const int value = HexValue(c);
+        if (high) {
+            mac[byte] = static_cast<uint8_t>((value < 0 ? 0xF : value) << 4);
+        } else {
+            mac[byte] = value < 0 ? 0xFF : static_cast<uint8_t>(mac[byte] | value);
+            ++byte;
+        }
+        high = !high;
+    }
+    return mac;
+}
