@@ -6,11 +6,17 @@ ByteBuffer::ByteBuffer(const uint8_t* bytes, size_t count) {
     }
 }
 
-uint8_t* ByteBuffer::At(size_t index) { return index < bytes_.size() ? bytes_.data() + index : nullptr; }
+uint8_t* ByteBuffer::At(size_t index) {
+    return index < bytes_.size() ? bytes_.data() + index : nullptr;
+}
 
-const uint8_t* ByteBuffer::At(size_t index) const { return index < bytes_.size() ? bytes_.data() + index : nullptr; }
+const uint8_t* ByteBuffer::At(size_t index) const {
+    return index < bytes_.size() ? bytes_.data() + index : nullptr;
+}
 
-uint8_t ByteBuffer::GetU8(size_t index) const { return index < bytes_.size() ? bytes_[index] : 0; }
+uint8_t ByteBuffer::GetU8(size_t index) const {
+    return index < bytes_.size() ? bytes_[index] : 0;
+}
 
 uint16_t ByteBuffer::GetU16Le(size_t index) const {
     if (!Has(index, 2)) {
@@ -33,7 +39,9 @@ void ByteBuffer::SetU8(size_t index, uint8_t value) {
     }
 }
 
-void ByteBuffer::AppendU8(uint8_t value) { bytes_.push_back(value); }
+void ByteBuffer::AppendU8(uint8_t value) {
+    bytes_.push_back(value);
+}
 
 void ByteBuffer::AppendU16Le(uint16_t value) {
     bytes_.push_back(static_cast<uint8_t>(value));
@@ -46,7 +54,9 @@ void ByteBuffer::AppendU32Le(uint32_t value) {
     }
 }
 
-void ByteBuffer::AppendBytes(const ByteBuffer& other) { AppendBytes(other.bytes_.data(), other.bytes_.size()); }
+void ByteBuffer::AppendBytes(const ByteBuffer& other) {
+    AppendBytes(other.bytes_.data(), other.bytes_.size());
+}
 
 void ByteBuffer::AppendBytes(const uint8_t* bytes, size_t count) {
     if (bytes != nullptr && count > 0) {
@@ -54,7 +64,9 @@ void ByteBuffer::AppendBytes(const uint8_t* bytes, size_t count) {
     }
 }
 
-void ByteBuffer::PrependU8(uint8_t value) { bytes_.insert(bytes_.begin(), value); }
+void ByteBuffer::PrependU8(uint8_t value) {
+    bytes_.insert(bytes_.begin(), value);
+}
 
 void ByteBuffer::PrependU16Le(uint16_t value) {
     const uint8_t pair[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};

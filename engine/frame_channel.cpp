@@ -70,9 +70,13 @@ int OpenInterface(const char* name, int snapLength, int timeoutMs) {
     return 0;
 }
 
-void CloseInterface() { channelHandle.store(nullptr); }
+void CloseInterface() {
+    channelHandle.store(nullptr);
+}
 
-bool IsInterfaceOpen() { return channelHandle.load() != nullptr; }
+bool IsInterfaceOpen() {
+    return channelHandle.load() != nullptr;
+}
 
 std::string FrameFilterText(const MacAddress& mac) {
     char text[96];
@@ -141,7 +145,8 @@ void FindInterfaceMac(MacAddress& mac, int index, char* name) {
         if (adapter.name == captureName && adapter.ethernet) {
             mac = adapter.hardwareAddress;
             if (name != nullptr) {
-                const size_t shown = captureName.size() < kInterfaceNameShown ? captureName.size() : kInterfaceNameShown;
+                const size_t shown =
+                    captureName.size() < kInterfaceNameShown ? captureName.size() : kInterfaceNameShown;
                 std::memcpy(name, captureName.data(), shown);
                 name[shown] = '\0';
             }

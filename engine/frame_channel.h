@@ -9,14 +9,14 @@
 // The engine's only contact with the network: capture interfaces, one process-wide capture handle,
 // a frame filter, and bounded sends and receives. Talks to the frame backend (libpcap in production).
 
-constexpr int kInterfaceNameSlot = 64;      // bytes per name slot, zero terminator included
-constexpr int kMaxInterfaces = 10;          // interface list limit
-constexpr int kSnapLength = 5000;           // capture snapshot length
-constexpr int kReadTimeoutMs = 400;         // capture read time-out
-constexpr int kExtraReceiveAttempts = 3;    // further reads after a read time-out
-constexpr uint16_t kMmeEtherType = 0x8912;  // HomePlug AV management messages
-constexpr int kMaxFrameLength = 1514;       // an Ethernet frame without frame check sequence
-constexpr int kInterfaceNameShown = 50;     // characters of a name that FindInterfaceMac writes
+constexpr int kInterfaceNameSlot = 64;     // bytes per name slot, zero terminator included
+constexpr int kMaxInterfaces = 10;         // interface list limit
+constexpr int kSnapLength = 5000;          // capture snapshot length
+constexpr int kReadTimeoutMs = 400;        // capture read time-out
+constexpr int kExtraReceiveAttempts = 3;   // further reads after a read time-out
+constexpr uint16_t kMmeEtherType = 0x8912; // HomePlug AV management messages
+constexpr int kMaxFrameLength = 1514;      // an Ethernet frame without frame check sequence
+constexpr int kInterfaceNameShown = 50;    // characters of a name that FindInterfaceMac writes
 
 using InterfaceNameSlot = char[kInterfaceNameSlot];
 

@@ -27,8 +27,8 @@ struct Packet {
     bool sealed = false;
 
     // Sets every header field and the flag; the payload starts empty.
-    void Init(const MacAddress& destination, const MacAddress& source, uint16_t etherType, uint8_t mmv,
-              uint16_t mmType, uint16_t fmi, const Oui& oui, bool sealed);
+    void Init(const MacAddress& destination, const MacAddress& source, uint16_t etherType, uint8_t mmv, uint16_t mmType,
+              uint16_t fmi, const Oui& oui, bool sealed);
     // Puts the header in front of the payload, which then holds the whole frame.
     void BuildFrame();
     // False, leaving the packet unchanged, for a frame shorter than the header or not of ethertype 0x8912.

@@ -87,8 +87,14 @@ std::atomic<IFrameBackend*> currentBackend{&pcapBackend};
 
 } // namespace
 
-IFrameBackend& FrameBackend() { return *currentBackend.load(); }
+IFrameBackend& FrameBackend() {
+    return *currentBackend.load();
+}
 
-void SetFrameBackend(IFrameBackend* backend) { currentBackend.store(backend ? backend : &pcapBackend); }
+void SetFrameBackend(IFrameBackend* backend) {
+    currentBackend.store(backend ? backend : &pcapBackend);
+}
 
-IFrameBackend& PcapFrameBackend() { return pcapBackend; }
+IFrameBackend& PcapFrameBackend() {
+    return pcapBackend;
+}

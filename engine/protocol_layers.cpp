@@ -23,7 +23,9 @@ void CRawLayer::DestroyInstance() {
     rawLayer = nullptr;
 }
 
-bool CRawLayer::Exists() { return rawLayer != nullptr; }
+bool CRawLayer::Exists() {
+    return rawLayer != nullptr;
+}
 
 int CRawLayer::Send(Packet& packet) {
     packet.BuildFrame();
@@ -66,7 +68,9 @@ void CPacketLayer::DestroyInstance() {
     packetLayer = nullptr;
 }
 
-bool CPacketLayer::Exists() { return packetLayer != nullptr; }
+bool CPacketLayer::Exists() {
+    return packetLayer != nullptr;
+}
 
 int CPacketLayer::Send(Packet& packet) {
     packet.payload.PrependU8(sequence);
@@ -112,7 +116,9 @@ void LayerStack::DestroyInstance() {
     layerStack = nullptr;
 }
 
-bool LayerStack::Exists() { return layerStack != nullptr; }
+bool LayerStack::Exists() {
+    return layerStack != nullptr;
+}
 
 void LayerStack::Push(IProtocolLayer* layer) {
     if (layer == nullptr) {
@@ -129,6 +135,10 @@ void LayerStack::Push(IProtocolLayer* layer) {
     top = layer;
 }
 
-int LayerStack::Send(Packet& packet) { return top != nullptr ? top->Send(packet) : -1; }
+int LayerStack::Send(Packet& packet) {
+    return top != nullptr ? top->Send(packet) : -1;
+}
 
-int LayerStack::Receive(Packet& packet) { return bottom != nullptr ? bottom->Receive(packet) : -1; }
+int LayerStack::Receive(Packet& packet) {
+    return bottom != nullptr ? bottom->Receive(packet) : -1;
+}

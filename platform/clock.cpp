@@ -16,16 +16,22 @@ uint64_t SystemClock::TickMs() {
     return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void SystemClock::SleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SystemClock::SleepMs(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
-std::time_t SystemClock::NowSeconds() { return std::time(nullptr); }
+std::time_t SystemClock::NowSeconds() {
+    return std::time(nullptr);
+}
 
 uint64_t VirtualClock::TickMs() {
     std::lock_guard lock(virtualMutex);
     return nowMs_;
 }
 
-void VirtualClock::SleepMs(uint32_t ms) { Advance(ms); }
+void VirtualClock::SleepMs(uint32_t ms) {
+    Advance(ms);
+}
 
 std::time_t VirtualClock::NowSeconds() {
     std::lock_guard lock(virtualMutex);
@@ -42,6 +48,10 @@ uint64_t VirtualClock::ElapsedMs() {
     return nowMs_ - startMs_;
 }
 
-IClock& Clock() { return *current.load(); }
+IClock& Clock() {
+    return *current.load();
+}
 
-void SetClock(IClock* clock) { current.store(clock ? clock : &systemClock); }
+void SetClock(IClock* clock) {
+    current.store(clock ? clock : &systemClock);
+}

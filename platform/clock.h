@@ -47,8 +47,12 @@ IClock& Clock();
 // Installs `clock` (not owned) as the process clock; nullptr restores the system clock.
 void SetClock(IClock* clock);
 
-inline uint64_t TickMs() { return Clock().TickMs(); }
-inline void SleepMs(uint32_t ms) { Clock().SleepMs(ms); }
+inline uint64_t TickMs() {
+    return Clock().TickMs();
+}
+inline void SleepMs(uint32_t ms) {
+    Clock().SleepMs(ms);
+}
 
 // Installs a clock for the lifetime of a scope (tests).
 class ScopedClock {

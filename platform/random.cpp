@@ -2,6 +2,10 @@
 
 #include <cstdlib>
 
-void SeedRandom(unsigned seed) { std::srand(seed); }
+void SeedRandom(unsigned seed) {
+    std::srand(seed);
+}
 
-int NextRandom() { return std::rand(); }
+int NextRandom() {
+    return std::rand();
+}

@@ -18,7 +18,9 @@ void CEncryptionLayer::DestroyInstance() {
     encryptionLayer = nullptr;
 }
 
-bool CEncryptionLayer::Exists() { return encryptionLayer != nullptr; }
+bool CEncryptionLayer::Exists() {
+    return encryptionLayer != nullptr;
+}
 
 bool CEncryptionLayer::SetKey(std::string_view password) {
     cipher_ = LayerCipher::Create(password);
@@ -57,4 +59,6 @@ int CEncryptionLayer::Receive(Packet& packet) {
     return upper != nullptr ? upper->Receive(packet) : 0;
 }
 
-bool RekeyEncryptionLayer(std::string_view password) { return CEncryptionLayer::Instance()->SetKey(password); }
+bool RekeyEncryptionLayer(std::string_view password) {
+    return CEncryptionLayer::Instance()->SetKey(password);
+}

@@ -15,7 +15,9 @@ constexpr int kDevicePasswordIterations = 1000;
 constexpr int kLayerKeyIterations = 100;
 constexpr int kNidRounds = 5;
 
-const mbedtls_md_info_t* Sha256Info() { return mbedtls_md_info_from_type(MBEDTLS_MD_SHA256); }
+const mbedtls_md_info_t* Sha256Info() {
+    return mbedtls_md_info_from_type(MBEDTLS_MD_SHA256);
+}
 
 std::optional<Key16> Derive16(std::string_view password, std::span<const uint8_t> salt, int iterations) {
     if (password.empty()) {

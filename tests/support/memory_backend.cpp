@@ -11,8 +11,8 @@ namespace {
 bool ParseFilter(const std::string& text, unsigned& etherType, MacAddress& destination) {
     unsigned b[6];
     char tail = 0;
-    if (std::sscanf(text.c_str(), "ether proto 0x%x and ether dst %2x:%2x:%2x:%2x:%2x:%2x%c", &etherType, &b[0],
-                    &b[1], &b[2], &b[3], &b[4], &b[5], &tail) != 7) {
+    if (std::sscanf(text.c_str(), "ether proto 0x%x and ether dst %2x:%2x:%2x:%2x:%2x:%2x%c", &etherType, &b[0], &b[1],
+                    &b[2], &b[3], &b[4], &b[5], &tail) != 7) {
         return false;
     }
     for (int i = 0; i < 6; ++i) {

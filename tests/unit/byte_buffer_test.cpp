@@ -56,7 +56,11 @@ TEST(Packet, BuildFramePutsTheHeaderInFront) {
                 kVendorOui, true);
     packet.payload.AppendU8(0x99);
     packet.BuildFrame();
-    EXPECT_EQ(ToHex(packet.payload.Bytes()), "FFFFFFFFFFFF001122334455891201" "58A0" "0000" "001F84" "99");
+    EXPECT_EQ(ToHex(packet.payload.Bytes()), "FFFFFFFFFFFF001122334455891201"
+                                             "58A0"
+                                             "0000"
+                                             "001F84"
+                                             "99");
     EXPECT_EQ(packet.payload.GetU8(15), 0x58);
     EXPECT_EQ(packet.payload.GetU8(16), 0xA0);
 }
@@ -100,10 +104,8 @@ TEST(MacText, FormatAndParse) {
     };
     // A non-digit reads as F in a high half and as FF for the whole byte in a low half.
     const Case cases[] = {
-        {"g2:34:ab:56:ef:78", "f2:34:ab:56:ef:78"},
-        {"1g:34:ab:56:ef:78", "ff:34:ab:56:ef:78"},
-        {"12:34:ab:56:ef", "12:34:ab:56:ef:ff"},
-        {"", "ff:ff:ff:ff:ff:ff"},
+        {"g2:34:ab:56:ef:78", "f2:34:ab:56:ef:78"},    {"1g:34:ab:56:ef:78", "ff:34:ab:56:ef:78"},
+        {"12:34:ab:56:ef", "12:34:ab:56:ef:ff"},       {"", "ff:ff:ff:ff:ff:ff"},
         {"12:34:ab:56:ef:78:99", "12:34:ab:56:ef:78"},
     };
     for (const Case& c : cases) {

@@ -98,7 +98,8 @@ TEST(KeyDerivation, NidCoversAllNmkBytesAndCarriesTheSecurityLevel) {
 
 TEST(KeyDerivation, DefaultDevicePasswordForm) {
     const std::regex form("[A-Z]{4}-[A-Z]{4}-[A-Z]{4}-[A-Z]{4}");
-    const MacAddress macs[] = {{0, 0, 0, 0, 0, 0}, {0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f}, {0xff, 0xff, 0xff, 0xff, 0xff, 0xff}};
+    const MacAddress macs[] = {
+        {0, 0, 0, 0, 0, 0}, {0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f}, {0xff, 0xff, 0xff, 0xff, 0xff, 0xff}};
     std::set<std::string> seen;
     for (const MacAddress& mac : macs) {
         const std::string password = DefaultDevicePassword(mac);

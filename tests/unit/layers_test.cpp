@@ -73,8 +73,16 @@ protected:
     static std::vector<uint8_t> Header(uint16_t type, uint16_t etherType = 0x8912) {
         std::vector<uint8_t> frame(kHostMac.begin(), kHostMac.end());
         frame.insert(frame.end(), kAdapterMac.begin(), kAdapterMac.end());
-        const uint8_t rest[] = {static_cast<uint8_t>(etherType >> 8), static_cast<uint8_t>(etherType), 0x01,
-                                static_cast<uint8_t>(type), static_cast<uint8_t>(type >> 8), 0, 0, 0x00, 0x1F, 0x84};
+        const uint8_t rest[] = {static_cast<uint8_t>(etherType >> 8),
+                                static_cast<uint8_t>(etherType),
+                                0x01,
+                                static_cast<uint8_t>(type),
+                                static_cast<uint8_t>(type >> 8),
+                                0,
+                                0,
+                                0x00,
+                                0x1F,
+                                0x84};
         frame.insert(frame.end(), rest, rest + sizeof rest);
         return frame;
     }
@@ -93,8 +101,8 @@ TEST_F(LayersTest, UnsealedDiscoveryRequestIs39Bytes) {
     request.payload.AppendBytes(Bytes(kSignature).data(), 16);
     EXPECT_EQ(LayerStack::Instance()->Send(request), 39);
     ASSERT_EQ(network.Sent().size(), 1u);
-    EXPECT_EQ(ToHex(network.Sent()[0].bytes), std::string("FFFFFFFFFFFF020000000001891201") + "70A0" + "0000" +
-                                                  "001F84" + "01" + kSignature);
+    EXPECT_EQ(ToHex(network.Sent()[0].bytes),
+              std::string("FFFFFFFFFFFF020000000001891201") + "70A0" + "0000" + "001F84" + "01" + kSignature);
 }
 
 TEST_F(LayersTest, SealedPayloadSizesAndLayout) {
@@ -133,7 +141,9 @@ TEST_F(LayersTest, CrcIsTheIeeeCheckValue) {
     const std::string body = "23456789";
     SendRequest(0xA05C, true, std::vector<uint8_t>(body.begin(), body.end()));
     const std::vector<uint8_t> plain = Unseal(network.Sent().back().bytes, kHostAdapterPassword);
-    EXPECT_EQ(ToHex({plain.data(), 15}), "0900" "313233343536373839" "2639F4CB");
+    EXPECT_EQ(ToHex({plain.data(), 15}), "0900"
+                                         "313233343536373839"
+                                         "2639F4CB");
 }
 
 TEST_F(LayersTest, TypeGoesLittleEndianAtOffsetFifteen) {
@@ -251,11 +261,13 @@ TEST_F(LayersTest, MalformedFramesAreRefusedWithoutReadingOutsideThem) {
         {"IV and one block and a bit", withPayload(0xA05D, 16 + 17), -1},
         {"cut to the buffer, not whole blocks", withPayload(0xA05D, 3000), -1},
         {"unsealed type, empty payload", withPayload(0xA071, 0), 1},
-        {"other ethertype", [] {
+        {"other ethertype",
+         [] {
              std::vector<uint8_t> frame = Header(0xA05D, 0x88E1);
              frame.resize(60);
              return frame;
-         }(), 0},
+         }(),
+         0},
         {"Length field lies", lyingLength, 1},
     };
     for (const Case& c : cases) {
