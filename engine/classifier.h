@@ -6,13 +6,13 @@
 // QoS classification records as the adapters' classifier table (parameter 0x46) holds them, and the
 // in-memory forms exchanged between the QoS page and the engine.
 
-constexpr int kClassifierTableBytes = 1300;  // parameter 0x46
-constexpr int kClassifierSlotBytes = 25;     // one record or 25 bytes FF
-constexpr int kClassifierSlots = 52;         // kClassifierTableBytes / kClassifierSlotBytes
-constexpr int kMaxRulesPerRecord = 4;        // rule slots of one record
-constexpr int kClassifierValueBytes = 16;    // packed rule values of one record
-constexpr int kClassifierCategories = 5;     // capacity categories, read from parameters 0x60 to 0x64
-constexpr int32_t kNoRule = 255;             // rule type of a slot without a rule
+constexpr int kClassifierTableBytes = 1300; // parameter 0x46
+constexpr int kClassifierSlotBytes = 25;    // one record or 25 bytes FF
+constexpr int kClassifierSlots = 52;        // kClassifierTableBytes / kClassifierSlotBytes
+constexpr int kMaxRulesPerRecord = 4;       // rule slots of one record
+constexpr int kClassifierValueBytes = 16;   // packed rule values of one record
+constexpr int kClassifierCategories = 5;    // capacity categories, read from parameters 0x60 to 0x64
+constexpr int32_t kNoRule = 255;            // rule type of a slot without a rule
 
 // Classifier rule types.
 enum ClassifierRuleType : int32_t {
@@ -62,8 +62,8 @@ constexpr std::array<ClassifierRuleInfo, kMaxRuleType + 1> kClassifierRuleInfo =
 
 // One classification record. Multi-byte values are in network byte order; the engine copies them as bytes.
 struct ClassifierRecord {
-    int32_t priority = 0;   // 0 to 7
-    uint8_t ruleCount = 0;  // 1 to 4 (8 bits, padded to a 32-bit slot)
+    int32_t priority = 0;  // 0 to 7
+    uint8_t ruleCount = 0; // 1 to 4 (8 bits, padded to a 32-bit slot)
     std::array<int32_t, kMaxRulesPerRecord> ruleTypes{kNoRule, kNoRule, kNoRule, kNoRule};
     uint8_t valueLength = 0; // meaningful bytes of values
     std::array<uint8_t, kClassifierValueBytes> values{};
