@@ -1,5 +1,6 @@
 #include "pages/qos/qos_rules.h"
 
+#include "engine/exchanges.h"
 #include "engine/mac_address.h"
 
 #include <algorithm>
@@ -91,31 +92,17 @@ std::string FormatAddress(const ClassifierEntry& entry) {
     return text;
 }
 
-// Unpacks the rules of a record in slot order. Slots without a rule are passed over without using value
-// bytes. Reading stops at a rule type that has no known length, and at a rule whose value would run past
-// the record's 16 value bytes, so a malformed record read from an adapter never reads outside it.
+// The rules of a record in slot order. The engine's expansion stops at a rule type without a known length
+// and at values that would run past the record, leaving the later slots empty, so the rules before such a
+// point are shown and nothing is read outside the record.
 std::vector<ClassifierEntry> UnpackRules(const ClassifierRecord& record) {
+    ClassifierEntry slots[kMaxRulesPerRecord];
+    ExpandClassifierRecord(record, slots);
     std::vector<ClassifierEntry> entries;
-    const int slots = std::min<int>(record.ruleCount, kMaxRulesPerRecord);
-    size_t position = 0;
-    for (int slot = 0; slot < slots; ++slot) {
-        const int32_t type = record.ruleTypes[slot];
-        if (type == kNoRule) {
-            continue;
+    for (int j = 0; j < std::min<int>(record.ruleCount, kMaxRulesPerRecord); ++j) {
+        if (slots[j].type != kNoRule) {
+            entries.push_back(slots[j]);
         }
-        if (type < 0 || type > kMaxRuleType) {
-            break;
-        }
-        const uint8_t length = kClassifierRuleInfo[type].valueLength;
-        if (position + length > record.values.size()) {
-            break;
-        }
-        ClassifierEntry entry;
-        entry.type = type;
-        entry.length = length;
-        std::copy_n(record.values.begin() + position, length, entry.value.begin());
-        position += length;
-        entries.push_back(entry);
     }
     return entries;
 }
