@@ -1,5 +1,6 @@
 #include "engine/device_ops.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -400,4 +401,79 @@ void SetLedState(const MacAddress& mac, bool on) {
     if (index >= 0) {
         deviceTable.records[index].ledOn = on ? 1 : 0;
     }
+}
+
+std::string ModelFromFirmwareVersion(std::string_view version) {
+    if (version.size() < 2) {
+        return "Unknow";
+    }
+    const size_t blank = version.find(' ');
+    if (blank == std::string_view::npos) {
+        return std::string();
+    }
+    const size_t dash = version.find('-', blank + 1);
+    if (dash == std::string_view::npos) {
+        return std::string();
+    }
+    return std::string(version.substr(blank + 1, std::min<size_t>(dash - blank - 1, 30)));
+}
+
+std::string DisplayName(std::string_view name, std::string_view deviceWord) {
+    if (name.size() < 2) {
+        return "Unknow";
+    }
+    std::string shown;
+    constexpr std::string_view kDevice = "Device";
+    size_t position = 0;
+    for (size_t found = name.find(kDevice); found != std::string_view::npos; found = name.find(kDevice, position)) {
+        shown.append(name.substr(position, found - position));
+        shown.append(deviceWord);
+        position = found + kDevice.size();
+    }
+    shown.append(name.substr(position));
+    return shown;
+}
+
+std::vector<int> PresentRecords() {
+    std::vector<int> present;
+    for (int i = 0; i < deviceTable.count && i < kMaxDevices; ++i) {
+        if (deviceTable.records[i].present) {
+            present.push_back(i);
+        }
+    }
+    return present;
+}
+
+bool ServeTickedRows(const std::vector<MacAddress>& rows, const std::vector<bool>& ticked,
+                     const std::function<bool(const MacAddress&)>& operation) {
+    const MacAddress coordinator = engineState.coordinatorMac;
+    const bool rowZeroTicked = !ticked.empty() && ticked[0];
+    size_t deferred = 0;
+    for (size_t n = rows.size(); n-- > 0;) {
+        SleepMs(kRowPauseMs);
+        if (n >= ticked.size() || !ticked[n]) {
+            continue;
+        }
+        const MacAddress& mac = rows[n];
+        if (mac == coordinator) {
+            deferred = n;
+            if (n != 0 && rowZeroTicked) {
+                continue;
+            }
+        }
+        if (n != 0 || deferred == 0) {
+            if (!operation(mac)) {
+                return false;
+            }
+            continue;
+        }
+        if (!operation(rows[deferred])) {
+            return false;
+        }
+        SleepMs(kRowPauseMs);
+        if (!operation(mac)) {
+            return false;
+        }
+    }
+    return true;
 }

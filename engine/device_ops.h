@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/classifier.h"
 #include "engine/frame_channel.h"
@@ -86,3 +88,19 @@ void SetLedState(const MacAddress& mac, bool on);
 // The firmware build part of a firmware information text: trimmed, up to and including the first ')';
 // empty when there is none.
 std::string FirmwareBuildText(std::string_view text);
+
+// The model part of a firmware version text: the characters after its first blank up to the next '-',
+// cut to 30 characters; "Unknow" for a text shorter than two characters; empty when either is missing.
+std::string ModelFromFirmwareVersion(std::string_view version);
+// A device name as the pages show it: every "Device" replaced by `deviceWord`; "Unknow" for a name
+// shorter than two characters.
+std::string DisplayName(std::string_view name, std::string_view deviceWord);
+// The present records in table order: the rows of every page's device list.
+std::vector<int> PresentRecords();
+
+constexpr uint32_t kRowPauseMs = 2000;
+// Serves the ticked rows of a page's list from the last row to the first, pausing 2 seconds before every
+// row, with the coordinator deferred to just before row 0 when row 0 is ticked. Stops at the first row
+// whose operation fails and returns false.
+bool ServeTickedRows(const std::vector<MacAddress>& rows, const std::vector<bool>& ticked,
+                     const std::function<bool(const MacAddress&)>& operation);
