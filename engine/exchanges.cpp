@@ -295,6 +295,8 @@ bool WriteParameter(const MacAddress& source, const MacAddress& destination, uin
     body.AppendU16Le(length);
     body.AppendBytes(data, length);
     for (int sends = 1;; ++sends) {
+        CPacketLayer* packetLayer = CPacketLayer::Instance();
+        const uint8_t requestSequence = packetLayer->sequence;
         if (SendRequest(source, destination, kMmWriteParameter, true, body) < 0) {
             return false;
         }
@@ -310,6 +312,9 @@ bool WriteParameter(const MacAddress& source, const MacAddress& destination, uin
                 if (verdict == 1) {
                     return false;
                 }
+                // Not a verdict yet: the adapter's final answer carries this request's Sequence too, so
+                // the counter goes back to it instead of rejecting that answer as stale.
+                packetLayer->sequence = requestSequence;
             }
         }
         if (sends == kWriteSends) {

@@ -122,6 +122,23 @@ void MemoryFrameBackend::AddInterface(const std::string& name, const MacAddress&
     adapters_.push_back(adapter);
 }
 
+void MemoryFrameBackend::InsertInterfaceFirst(const std::string& name, const MacAddress& mac) {
+    std::lock_guard lock(mutex_);
+    devices_.insert(devices_.begin(), CaptureDevice{name, true, false});
+    OsAdapter adapter;
+    adapter.name = name;
+    adapter.hardwareAddress = mac;
+    adapter.ethernet = true;
+    adapter.up = true;
+    adapters_.insert(adapters_.begin(), adapter);
+}
+
+void MemoryFrameBackend::RemoveInterface(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(devices_, [&](const CaptureDevice& d) { return d.name == name; });
+    std::erase_if(adapters_, [&](const OsAdapter& a) { return a.name == name; });
+}
+
 void MemoryFrameBackend::AddCaptureDevice(const std::string& name, bool up, bool loopback) {
     std::lock_guard lock(mutex_);
     devices_.push_back({name, up, loopback});

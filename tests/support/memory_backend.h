@@ -27,6 +27,10 @@ public:
 
     // An Ethernet interface, listed by both the capture library and the system.
     void AddInterface(const std::string& name, const MacAddress& mac, bool up = true);
+    // The same, listed first: an interface that arrives can shift the positions of the others.
+    void InsertInterfaceFirst(const std::string& name, const MacAddress& mac);
+    // The interface disappears from both lists; handles open on it stay as they are.
+    void RemoveInterface(const std::string& name);
     // A capture-only pseudo-device (no system adapter), as `any` or `nflog`.
     void AddCaptureDevice(const std::string& name, bool up = true, bool loopback = false);
     // A system adapter without an Ethernet address that the capture library also lists (as `lo`).
