@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include "engine/device_ops.h"
 #include "engine/exchanges.h"
@@ -12,6 +11,7 @@
 #include "security/device_store.h"
 #include "security/encryption_layer.h"
 #include "security/key_derivation.h"
+#include "tests/support/adapter_frames.h"
 #include "tests/support/memory_backend.h"
 #include "tests/support/sim_connection.h"
 
@@ -301,32 +301,6 @@ TEST_F(EngineTest, NetworkKeyWritesNmkThenNidAndRestarts) {
     EXPECT_EQ(network->Adapter(Remote(1))->config.nid, nid);
 }
 
-// A sealed frame addressed to the host, as an adapter seals it.
-std::vector<uint8_t> SealedToHost(const MacAddress& from, uint16_t type, uint8_t sequence, std::string_view password) {
-    std::vector<uint8_t> frame;
-    for (const MacAddress& mac : {kHost, from}) {
-        for (uint8_t byte : mac) {
-            frame.push_back(byte);
-        }
-    }
-    for (uint8_t byte :
-         {0x89, 0x12, 0x01, static_cast<int>(type & 0xff), static_cast<int>(type >> 8), 0, 0, 0x00, 0x1f, 0x84}) {
-        frame.push_back(static_cast<uint8_t>(byte));
-    }
-    std::vector<uint8_t> plain = {0x02, 0x00, sequence, 0x00};
-    const auto crc = static_cast<uint32_t>(crc32(0, plain.data() + 2, 2));
-    for (int shift = 0; shift < 32; shift += 8) {
-        plain.push_back(static_cast<uint8_t>(crc >> shift));
-    }
-    plain.resize(plain.size() + SealedFillLength(2), 0);
-    Iv iv{};
-    iv.fill(0x11);
-    AesCbcEncrypt(*DeriveLayerKey(password), iv, plain.data(), plain.size());
-    frame.insert(frame.end(), iv.begin(), iv.end());
-    frame.insert(frame.end(), plain.begin(), plain.end());
-    return frame;
-}
-
 TEST_F(EngineTest, FactoryResetRestoresTheFactoryStateAndAcceptsAnyFrame) {
     sim::NetworkConfig config = Network(1);
     config.remotes[0].ledOn = false;
@@ -343,9 +317,9 @@ TEST_F(EngineTest, FactoryResetRestoresTheFactoryStateAndAcceptsAnyFrame) {
     silent.silent = true;
     network->SetFaults(Remote(1), silent);
     SelectDeviceKey(Remote(1), true);
-    backend.Deliver(
-        "eth0", SealedToHost(Remote(1), 0xA0FE, CPacketLayer::Instance()->sequence, DefaultDevicePassword(Remote(1))),
-        300);
+    const uint8_t sequence = CPacketLayer::Instance()->sequence;
+    backend.Deliver("eth0", SealedToHost(kHost, Remote(1), 0xA0FE, sequence, {0x00}, DefaultDevicePassword(Remote(1))),
+                    300);
     EXPECT_TRUE(FactoryReset(kHost, Remote(1)));
     EXPECT_FALSE(FactoryReset(kHost, Remote(1)));
     EXPECT_EQ(network->RequestsTo(Remote(1), kMmFactoryReset).size(), 1u + 1u + kFactoryResetSends);
