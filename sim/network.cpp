@@ -779,6 +779,14 @@ std::vector<RequestRecord> SimNetwork::Requests() const {
     return record_;
 }
 
+std::vector<RequestRecord> SimNetwork::RequestsFrom(size_t first) const {
+    std::lock_guard lock(mutex_);
+    if (first >= record_.size()) {
+        return {};
+    }
+    return {record_.begin() + static_cast<std::ptrdiff_t>(first), record_.end()};
+}
+
 std::vector<RequestRecord> SimNetwork::RequestsOf(uint16_t mmType) const {
     std::lock_guard lock(mutex_);
     std::vector<RequestRecord> result;

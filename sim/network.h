@@ -193,6 +193,8 @@ public:
 
     // The record, in arrival order.
     std::vector<RequestRecord> Requests() const;
+    // Records from position `first` on (for writing a log as it grows).
+    std::vector<RequestRecord> RequestsFrom(size_t first) const;
     std::vector<RequestRecord> RequestsOf(uint16_t mmType) const;
     std::vector<RequestRecord> RequestsTo(const MacAddress& adapter, std::optional<uint16_t> mmType = {}) const;
     // Accepted and refused parameter writes in arrival order (all sends, retries included).
