@@ -85,8 +85,11 @@ QImage Banner() {
     p.fillRect(QRect(0, 0, width, height), g);
     // Three soft waves across the right-hand side.
     for (int i = 0; i < 3; ++i) {
-        QPen pen(QColor(255, 255, 255, 40 + 25 * i), 2.0);
-        p.setPen(pen);
+        // Fading in from the left, so the waves do not start at a hard edge.
+        QLinearGradient fade(300, 0, 420, 0);
+        fade.setColorAt(0, QColor(255, 255, 255, 0));
+        fade.setColorAt(1, QColor(255, 255, 255, 40 + 25 * i));
+        p.setPen(QPen(QBrush(fade), 2.0));
         QPainterPath wave;
         const qreal base = 30 + i * 14;
         wave.moveTo(300, base);
