@@ -1,13 +1,20 @@
 #include "engine/frame_backend.h"
 
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <pcap/pcap.h>
+#include <poll.h>
 
 namespace {
 
+// Reads wait on the handle's descriptor for at most the read time-out. libpcap on Linux keeps polling
+// past its own time-out while immediate delivery is on and nothing arrives, so the handle is switched to
+// non-blocking mode and the wait is done here.
 class PcapHandle final : public ICaptureHandle {
 public:
-    explicit PcapHandle(pcap_t* handle) : handle_(handle) {}
+    PcapHandle(pcap_t* handle, int timeoutMs)
+        : handle_(handle), fd_(pcap_get_selectable_fd(handle)), timeoutMs_(timeoutMs) {}
     ~PcapHandle() override { pcap_close(handle_); }
     PcapHandle(const PcapHandle&) = delete;
     PcapHandle& operator=(const PcapHandle&) = delete;
@@ -27,18 +34,39 @@ public:
     }
 
     int Next(const uint8_t** data, size_t* length) override {
-        pcap_pkthdr* header = nullptr;
-        const u_char* bytes = nullptr;
-        const int result = pcap_next_ex(handle_, &header, &bytes);
-        if (result == 1) {
-            *data = bytes;
-            *length = header->caplen;
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
+        for (;;) {
+            pcap_pkthdr* header = nullptr;
+            const u_char* bytes = nullptr;
+            const int result = pcap_next_ex(handle_, &header, &bytes);
+            if (result == 1) {
+                *data = bytes;
+                *length = header->caplen;
+                return 1;
+            }
+            if (result != 0) {
+                return result;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0) {
+                return 0;
+            }
+            pollfd wait{fd_, POLLIN, 0};
+            const int ready = ::poll(&wait, 1, static_cast<int>(left));
+            if (ready == 0) {
+                return 0;
+            }
+            if (ready < 0 && errno != EINTR) {
+                return PCAP_ERROR;
+            }
         }
-        return result;
     }
 
 private:
     pcap_t* handle_;
+    int fd_;
+    int timeoutMs_;
 };
 
 class PcapBackend final : public IFrameBackend {
@@ -74,11 +102,12 @@ public:
         // Immediate delivery: without it Linux holds captured frames until the read time-out expires.
         if (pcap_set_snaplen(handle, snapLength) != 0 || pcap_set_promisc(handle, promiscuous ? 1 : 0) != 0 ||
             pcap_set_timeout(handle, timeoutMs) != 0 || pcap_set_immediate_mode(handle, 1) != 0 ||
-            pcap_activate(handle) < 0) {
+            pcap_activate(handle) < 0 || pcap_get_selectable_fd(handle) < 0 ||
+            pcap_setnonblock(handle, 1, errorText) != 0) {
             pcap_close(handle);
             return nullptr;
         }
-        return std::make_shared<PcapHandle>(handle);
+        return std::make_shared<PcapHandle>(handle, timeoutMs);
     }
 };
 
