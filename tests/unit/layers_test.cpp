@@ -8,6 +8,7 @@
 #include "engine/link_stack.h"
 #include "platform/clock.h"
 #include "security/encryption_layer.h"
+#include "tests/support/adapter_frames.h"
 #include "tests/support/hex.h"
 #include "tests/support/memory_backend.h"
 
@@ -50,40 +51,13 @@ protected:
     // A confirm as an adapter seals it: header, IV, then Length, Sequence, Body, Crc and Fill encrypted.
     static std::vector<uint8_t> SealedConfirm(uint16_t type, uint8_t sequence, const std::vector<uint8_t>& body,
                                               std::string_view password = kHostAdapterPassword) {
-        std::vector<uint8_t> plain;
-        const auto n = static_cast<uint16_t>(body.size() + 1);
-        plain.push_back(static_cast<uint8_t>(n));
-        plain.push_back(static_cast<uint8_t>(n >> 8));
-        plain.push_back(sequence);
-        plain.insert(plain.end(), body.begin(), body.end());
-        const auto crc = static_cast<uint32_t>(crc32(0, plain.data() + 2, n));
-        for (int shift = 0; shift < 32; shift += 8) {
-            plain.push_back(static_cast<uint8_t>(crc >> shift));
-        }
-        plain.resize(plain.size() + SealedFillLength(n), 0x5A);
-        Iv iv{};
-        iv.fill(0x42);
-        AesCbcEncrypt(*DeriveLayerKey(password), iv, plain.data(), plain.size());
-        std::vector<uint8_t> frame = Header(type);
-        frame.insert(frame.end(), iv.begin(), iv.end());
-        frame.insert(frame.end(), plain.begin(), plain.end());
-        return frame;
+        return SealedToHost(kHostMac, kAdapterMac, type, sequence, body, password);
     }
 
     static std::vector<uint8_t> Header(uint16_t type, uint16_t etherType = 0x8912) {
-        std::vector<uint8_t> frame(kHostMac.begin(), kHostMac.end());
-        frame.insert(frame.end(), kAdapterMac.begin(), kAdapterMac.end());
-        const uint8_t rest[] = {static_cast<uint8_t>(etherType >> 8),
-                                static_cast<uint8_t>(etherType),
-                                0x01,
-                                static_cast<uint8_t>(type),
-                                static_cast<uint8_t>(type >> 8),
-                                0,
-                                0,
-                                0x00,
-                                0x1F,
-                                0x84};
-        frame.insert(frame.end(), rest, rest + sizeof rest);
+        std::vector<uint8_t> frame = FrameHeaderToHost(kHostMac, kAdapterMac, type);
+        frame[12] = static_cast<uint8_t>(etherType >> 8);
+        frame[13] = static_cast<uint8_t>(etherType);
         return frame;
     }
 
