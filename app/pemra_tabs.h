@@ -49,7 +49,7 @@ public:
     CAboutPage* AboutPage() const;
     PageTabBar* TabBar() const { return tabBar_; }
     // Enables or disables only the tab strip, so that the pages stay usable (a refresh holds the tabs).
-    void SetTabStripEnabled(bool enabled);
+    Q_INVOKABLE void SetTabStripEnabled(bool enabled);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

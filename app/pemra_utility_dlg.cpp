@@ -12,6 +12,7 @@
 #include "controls/artwork.h"
 #include "controls/bitmap_static.h"
 #include "engine/device_ops.h"
+#include "pages/dev_settings_page.h"
 #include "pages/page_template.h"
 #include "pages/return_key.h"
 #include "pages/ui_prompts.h"
@@ -36,6 +37,10 @@ CPemra_UtilityDlg::CPemra_UtilityDlg(QWidget* parent) : QDialog(parent) {
 }
 
 CPemra_UtilityDlg::~CPemra_UtilityDlg() {
+    // A refresh still running must end before the engine's layers go.
+    if (tabs_ != nullptr && tabs_->DevSettingsPage() != nullptr) {
+        tabs_->DevSettingsPage()->AbandonRefresh();
+    }
     StopEngine();
 }
 

@@ -18,6 +18,12 @@ protected:
     GuiTestBed bed;
 };
 
+// The device settings page holds the tab strip while it refreshes (here: no adapter, so "msg04").
+void WaitForRefresh(CPemraTabs& tabs) {
+    ASSERT_TRUE(RunUntil([&] { return !tabs.DevSettingsPage()->Refreshing(); }));
+    EXPECT_TRUE(tabs.TabBar()->isEnabled());
+}
+
 TEST_F(MainWindowTest, OpensWithTitleSizeCloseButtonBannerAndThreeTabs) {
     CPemra_UtilityDlg dialog;
     dialog.show();
@@ -61,6 +67,7 @@ TEST_F(MainWindowTest, OnlyAClickOnAnotherTabSwitchesAndTabZeroRefreshesEachTime
     CPemra_UtilityDlg dialog;
     dialog.show();
     CPemraTabs& tabs = *dialog.Tabs();
+    WaitForRefresh(tabs);
     QSignalSpy refreshes(tabs.DevSettingsPage(), &CDevSettingsPage::refreshStarted);
 
     ClickTab(tabs, 0);
@@ -76,9 +83,11 @@ TEST_F(MainWindowTest, OnlyAClickOnAnotherTabSwitchesAndTabZeroRefreshesEachTime
 
     ClickTab(tabs, 0);
     EXPECT_EQ(refreshes.count(), 1);
+    WaitForRefresh(tabs);
     ClickTab(tabs, 1);
     ClickTab(tabs, 0);
     EXPECT_EQ(refreshes.count(), 2);
+    WaitForRefresh(tabs);
     EXPECT_TRUE(tabs.Page(0)->isVisible());
     EXPECT_EQ(tabs.Page(0)->geometry(), tabs.Page(1)->geometry());
 
@@ -93,6 +102,7 @@ TEST_F(MainWindowTest, SelectingTheAdvancedTabAgainShowsTheOverview) {
     dialog.show();
     CPemraTabs& tabs = *dialog.Tabs();
     CAdvaceSettingsPage& advanced = *tabs.AdvancedPage();
+    WaitForRefresh(tabs);
     ClickTab(tabs, 1);
     advanced.OpenSubPage(CAdvaceSettingsPage::kDiagnostics);
     EXPECT_TRUE(advanced.Page(CAdvaceSettingsPage::kDiagnostics)->isVisible());
@@ -100,6 +110,7 @@ TEST_F(MainWindowTest, SelectingTheAdvancedTabAgainShowsTheOverview) {
     EXPECT_EQ(advanced.Page(CAdvaceSettingsPage::kDiagnostics)->geometry(), advanced.rect());
 
     ClickTab(tabs, 0);
+    WaitForRefresh(tabs);
     ClickTab(tabs, 1);
     for (int page = 0; page < CAdvaceSettingsPage::kSubPageCount; ++page) {
         EXPECT_FALSE(advanced.Page(CAdvaceSettingsPage::SubPage(page))->isVisible()) << page;
