@@ -199,8 +199,12 @@ TEST_F(SimEndToEndTest, DiscoveryAndSealedExchangesOverRealCapture) {
         ASSERT_TRUE(version.payload.Has(0, 3 + 64));
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(version.payload.At(3))), "Lirra PL500 AV v2.4.1");
 
-        // The labelled adapter answers a probe under its label password. (Its silence under the default
-        // password is shown in process: a capture read here need not return while nothing arrives.)
+        // The labelled adapter hears its default password as a wrong key and stays silent; it answers a probe
+        // under its label password.
+        ASSERT_TRUE(RekeyEncryptionLayer(DefaultDevicePassword(kLabelled)));
+        ASSERT_GT(SendRequest(kLabelled, 0xA000, true, ProbeBody(kLabelled)), 0);
+        Packet none;
+        EXPECT_EQ(LayerStack::Instance()->Receive(none), 0);
         ASSERT_TRUE(RekeyEncryptionLayer("KXQZ-TRWA-PLMB-HEDU"));
         ASSERT_GT(SendRequest(kLabelled, 0xA000, true, ProbeBody(kLabelled)), 0);
         Packet labelled;
@@ -209,7 +213,7 @@ TEST_F(SimEndToEndTest, DiscoveryAndSealedExchangesOverRealCapture) {
         CloseInterface();
     }
     const std::string summary = StopSimulator();
-    EXPECT_NE(summary.find("plcsim: 4 requests, 4 answers sent, 0 send failures, 0 protocol errors"), std::string::npos)
+    EXPECT_NE(summary.find("plcsim: 5 requests, 4 answers sent, 0 send failures, 1 protocol errors"), std::string::npos)
         << summary;
 
     std::istringstream log(ReadFile(dir_ + "/log.jsonl"));
@@ -217,7 +221,7 @@ TEST_F(SimEndToEndTest, DiscoveryAndSealedExchangesOverRealCapture) {
     for (std::string line; std::getline(log, line);) {
         records.push_back(nlohmann::json::parse(line));
     }
-    ASSERT_EQ(records.size(), 4u);
+    ASSERT_EQ(records.size(), 5u);
     EXPECT_EQ(records[0]["type"], "Discover");
     EXPECT_EQ(records[0]["source"], FormatMac(host_));
     EXPECT_EQ(records[1]["type"], "Probe");
@@ -225,8 +229,11 @@ TEST_F(SimEndToEndTest, DiscoveryAndSealedExchangesOverRealCapture) {
     EXPECT_EQ(records[2]["type"], "ReadParameter");
     EXPECT_EQ(records[2]["sequence"], 2);
     EXPECT_EQ(records[2]["fields"]["id"], "0x41");
-    EXPECT_EQ(records[3]["adapter"], FormatMac(kLabelled));
-    for (size_t i = 0; i < records.size(); ++i) {
+    EXPECT_EQ(records[3]["error"], "wrong-key");
+    EXPECT_TRUE(records[3]["answers"].empty());
+    EXPECT_EQ(records[4]["adapter"], FormatMac(kLabelled));
+    EXPECT_EQ(records[4]["sequence"], 3) << "the unanswered probe left the counter where it was";
+    for (size_t i : {0, 1, 2, 4}) {
         EXPECT_FALSE(records[i].contains("error")) << records[i].dump();
         EXPECT_EQ(records[i]["answers"].size(), 1u);
     }
