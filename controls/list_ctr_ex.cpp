@@ -1,6 +1,7 @@
 #include "controls/list_ctr_ex.h"
 
 #include <QApplication>
+#include <QBitmap>
 #include <QHash>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -25,7 +26,12 @@ const QPixmap& Artwork(int id) {
     static QHash<int, QPixmap> cache;
     auto found = cache.find(id);
     if (found == cache.end()) {
-        found = cache.insert(id, QPixmap(ArtworkPath(id)));
+        // The pictures are drawn on white; it is left out so that a selected row's colour shows round them.
+        QPixmap picture(ArtworkPath(id));
+        if (!picture.isNull()) {
+            picture.setMask(picture.createMaskFromColor(Qt::white));
+        }
+        found = cache.insert(id, picture);
     }
     return *found;
 }

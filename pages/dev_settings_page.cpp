@@ -127,6 +127,8 @@ void CDevSettingsPage::OnInitPage() {
     if (auto* expand = ControlAs<CButtonST>(kExpandId)) {
         expand->setText(QString());
         expand->SetShowText(false);
+        // On the white page, not on the button face.
+        expand->SetColors(Qt::white, Qt::white, Qt::black);
         expand->SetIcon(ArtworkIcon(kExpandIcon), QIcon(), QSize(32, 32));
         expand->SetBtnCursor(HandCursor());
         expand->SetTooltipText(UiText(DevSettingsPageUi::kExpandTooltip));

@@ -145,6 +145,12 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &action, nullptr);
 
     std::printf("plcsim: serving %zu adapters on %s\n", network->RemoteCount() + 1, interfaceName.c_str());
+    // The passwords printed on the remotes' labels, for whoever is asked for one.
+    for (const sim::AdapterConfig& remote : config->remotes) {
+        if (const std::optional<sim::AdapterState> state = network->Adapter(remote.mac)) {
+            std::printf("plcsim: %s device password %s\n", FormatMac(remote.mac).c_str(), state->password.c_str());
+        }
+    }
     std::fflush(stdout);
 
     std::deque<Pending> pending; // ordered by due time
