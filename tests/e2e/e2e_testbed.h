@@ -8,12 +8,41 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sched.h>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
+
+// Runs the calling thread in a named network namespace for a scope.
+class NamespaceScope {
+public:
+    explicit NamespaceScope(const std::string& name) {
+        home_ = open("/proc/self/ns/net", O_RDONLY | O_CLOEXEC);
+        const int target = open(("/var/run/netns/" + name).c_str(), O_RDONLY | O_CLOEXEC);
+        entered_ = home_ >= 0 && target >= 0 && setns(target, CLONE_NEWNET) == 0;
+        if (target >= 0) {
+            close(target);
+        }
+    }
+    ~NamespaceScope() {
+        if (entered_) {
+            setns(home_, CLONE_NEWNET);
+        }
+        if (home_ >= 0) {
+            close(home_);
+        }
+    }
+    NamespaceScope(const NamespaceScope&) = delete;
+    NamespaceScope& operator=(const NamespaceScope&) = delete;
+    bool Entered() const { return entered_; }
+
+private:
+    int home_ = -1;
+    bool entered_ = false;
+};
 
 // A test bed per test: two network namespaces joined by a veth pair (the PC side and the powerline side),
 // plcsim serving a scenario on the powerline side, and programs run on the PC side, where the veth is the
@@ -44,6 +73,7 @@ public:
     bool Up() const { return up_; }
     const std::string& Dir() const { return dir_; }
     const std::string& PcNamespace() const { return pcNs_; }
+    const std::string& PcInterface() const { return pcIf_; }
 
     std::string WriteFile(const std::string& name, const std::string& text) const {
         const std::string path = dir_ + "/" + name;
@@ -82,9 +112,10 @@ public:
         return true;
     }
 
-    void StopSimulator() {
+    // SIGTERM, then what plcsim printed (its summary line last); empty when it was not started.
+    std::string StopSimulator() {
         if (simulator_ <= 0) {
-            return;
+            return {};
         }
         kill(simulator_, SIGTERM);
         int status = 0;
@@ -96,6 +127,7 @@ public:
             waitpid(simulator_, &status, 0);
         }
         simulator_ = -1;
+        return ReadFile(dir_ + "/plcsim.out");
     }
 
     std::string LogPath() const { return dir_ + "/plcsim.jsonl"; }

@@ -19,6 +19,7 @@
 #include "platform/net_interfaces.h"
 #include "security/encryption_layer.h"
 #include "security/key_derivation.h"
+#include "tests/e2e/e2e_testbed.h"
 
 namespace {
 
@@ -27,113 +28,19 @@ const MacAddress kRemote = {0x00, 0x1F, 0x84, 0x00, 0x00, 0x02};
 const MacAddress kLabelled = {0x00, 0x1F, 0x84, 0x00, 0x00, 0x03};
 const MacAddress kBroadcast = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-// Runs the calling thread in a named network namespace for a scope.
-class NamespaceScope {
-public:
-    explicit NamespaceScope(const std::string& name) {
-        home_ = open("/proc/self/ns/net", O_RDONLY | O_CLOEXEC);
-        const int target = open(("/var/run/netns/" + name).c_str(), O_RDONLY | O_CLOEXEC);
-        entered_ = home_ >= 0 && target >= 0 && setns(target, CLONE_NEWNET) == 0;
-        if (target >= 0) {
-            close(target);
-        }
-    }
-    ~NamespaceScope() {
-        if (entered_) {
-            setns(home_, CLONE_NEWNET);
-        }
-        if (home_ >= 0) {
-            close(home_);
-        }
-    }
-    NamespaceScope(const NamespaceScope&) = delete;
-    NamespaceScope& operator=(const NamespaceScope&) = delete;
-    bool Entered() const { return entered_; }
-
-private:
-    int home_ = -1;
-    bool entered_ = false;
-};
-
 class SimEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (geteuid() != 0) {
             GTEST_SKIP() << "end-to-end tests need root to make network namespaces and capture on them";
         }
-        const std::string id = std::to_string(getpid() % 1000000);
-        pcNs_ = "pemra-e2e-pc-" + id;
-        plcNs_ = "pemra-e2e-plc-" + id;
-        pcIf_ = "epc" + id;
-        plcIf_ = "eplc" + id;
-        dir_ = ::testing::TempDir() + "plcsim-e2e-" + id;
-        std::filesystem::create_directories(dir_);
-        testbedUp_ = true;
-        ASSERT_EQ(Testbed("up"), 0);
+        bed_ = std::make_unique<E2eTestbed>();
+        ASSERT_TRUE(bed_->Up()) << "scripts/testbed up failed";
     }
 
     void TearDown() override {
-        StopSimulator();
         DestroyLinkStack();
         CloseInterface();
-        if (testbedUp_) {
-            EXPECT_EQ(Testbed("down"), 0);
-        }
-    }
-
-    int Testbed(const std::string& action) {
-        std::string command = std::string(PEMRA_SOURCE_DIR) + "/scripts/testbed " + action + " " + pcNs_ + " " + plcNs_;
-        if (action == "up") {
-            command += " " + pcIf_ + " " + plcIf_;
-        }
-        return std::system((command + " >/dev/null").c_str());
-    }
-
-    // Starts plcsim on the powerline side and waits for its ready line.
-    void StartSimulator(const std::string& scenario) {
-        const std::string out = dir_ + "/stdout";
-        simulator_ = fork();
-        ASSERT_GE(simulator_, 0);
-        if (simulator_ == 0) {
-            const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            dup2(fd, STDOUT_FILENO);
-            const std::string log = dir_ + "/log.jsonl";
-            execlp("ip", "ip", "netns", "exec", plcNs_.c_str(), PLCSIM_PATH, "--iface", plcIf_.c_str(), "--scenario",
-                   scenario.c_str(), "--log", log.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (ReadFile(out).find("plcsim: serving") == std::string::npos) {
-            int status = 0;
-            ASSERT_EQ(waitpid(simulator_, &status, WNOHANG), 0) << "plcsim ended early";
-            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "plcsim did not start";
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-
-    // SIGTERM, then the summary line; nothing when it was not started.
-    std::string StopSimulator() {
-        if (simulator_ <= 0) {
-            return {};
-        }
-        kill(simulator_, SIGTERM);
-        int status = 0;
-        for (int i = 0; i < 250 && waitpid(simulator_, &status, WNOHANG) == 0; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        if (waitpid(simulator_, &status, WNOHANG) == 0) {
-            kill(simulator_, SIGKILL);
-            waitpid(simulator_, &status, 0);
-        }
-        simulator_ = -1;
-        return ReadFile(dir_ + "/stdout");
     }
 
     int SendRequest(const MacAddress& destination, uint16_t type, bool sealed, const std::vector<uint8_t>& body) {
@@ -149,28 +56,27 @@ protected:
         return body;
     }
 
-    std::string pcNs_, plcNs_, pcIf_, plcIf_, dir_;
-    bool testbedUp_ = false;
-    pid_t simulator_ = -1;
+    std::unique_ptr<E2eTestbed> bed_;
     MacAddress host_{};
 };
 
 TEST_F(SimEndToEndTest, DiscoveryAndSealedExchangesOverRealCapture) {
-    StartSimulator(std::string(PEMRA_SOURCE_DIR) + "/sim/scenarios/two_remotes.json");
+    ASSERT_TRUE(bed_->StartSimulator(std::string(PEMRA_SOURCE_DIR) + "/sim/scenarios/two_remotes.json"));
+    const std::string pcIf = bed_->PcInterface();
     {
-        NamespaceScope pcSide(pcNs_);
+        NamespaceScope pcSide(bed_->PcNamespace());
         ASSERT_TRUE(pcSide.Entered());
         std::vector<OsAdapter> adapters;
         ASSERT_TRUE(ListOsAdapters(adapters));
         bool found = false;
         for (const OsAdapter& adapter : adapters) {
-            if (adapter.name == pcIf_) {
+            if (adapter.name == pcIf) {
                 host_ = adapter.hardwareAddress;
                 found = true;
             }
         }
         ASSERT_TRUE(found) << "the PC side sees only its own namespace's interfaces";
-        ASSERT_EQ(OpenInterface(pcIf_.c_str(), kSnapLength, kReadTimeoutMs), 0);
+        ASSERT_EQ(OpenInterface(pcIf.c_str(), kSnapLength, kReadTimeoutMs), 0);
         ASSERT_EQ(SetFrameFilter(host_), 0);
         BuildLinkStack(kHostAdapterPassword);
 
@@ -212,15 +118,11 @@ TEST_F(SimEndToEndTest, DiscoveryAndSealedExchangesOverRealCapture) {
         EXPECT_EQ(labelled.source, kLabelled);
         CloseInterface();
     }
-    const std::string summary = StopSimulator();
+    const std::string summary = bed_->StopSimulator();
     EXPECT_NE(summary.find("plcsim: 5 requests, 4 answers sent, 0 send failures, 1 protocol errors"), std::string::npos)
         << summary;
 
-    std::istringstream log(ReadFile(dir_ + "/log.jsonl"));
-    std::vector<nlohmann::json> records;
-    for (std::string line; std::getline(log, line);) {
-        records.push_back(nlohmann::json::parse(line));
-    }
+    const std::vector<nlohmann::json> records = bed_->Requests();
     ASSERT_EQ(records.size(), 5u);
     EXPECT_EQ(records[0]["type"], "Discover");
     EXPECT_EQ(records[0]["source"], FormatMac(host_));
