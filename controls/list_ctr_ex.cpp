@@ -12,6 +12,7 @@
 
 #include "controls/artwork.h"
 #include "controls/led_clicked_event.h"
+#include "controls/report_view.h"
 
 namespace {
 
@@ -93,17 +94,7 @@ private:
 } // namespace
 
 CListCtrEX::CListCtrEX(QWidget* parent) : QTreeWidget(parent) {
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setColumnCount(0);
-    header()->setStretchLastSection(false);
-    header()->setSectionsMovable(false);
-    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    ConfigureReportView(*this);
     setItemDelegate(new LevelDelegate(this));
     viewport()->setMouseTracking(true);
     // The selection stays visible without the focus, on the button face.

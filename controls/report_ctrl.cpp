@@ -1,5 +1,7 @@
 #include "controls/report_ctrl.h"
 
+#include "controls/report_view.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -12,21 +14,11 @@ constexpr int kItemDataRole = Qt::UserRole + 1;
 } // namespace
 
 CReportCtrl::CReportCtrl(QWidget* parent) : QTreeWidget(parent), editor_(new QLineEdit(viewport())) {
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
     // Cells are edited only through the edit box below, never through Qt's own editors.
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ConfigureReportView(*this);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setColumnCount(0);
-    header()->setStretchLastSection(false);
-    header()->setSectionsMovable(false);
     header()->setSectionsClickable(true);
-    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(header(), &QHeaderView::sectionClicked, this, &CReportCtrl::SortBy);
 
     editor_->hide();
