@@ -14,13 +14,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Each test runs in its own empty current directory (see the test main).
+// Each test runs in an empty current directory of its own, also when the whole program runs in one process.
 class StartupTest : public testing::Test {
 protected:
     void SetUp() override {
+        home_ = fs::current_path();
+        const fs::path own = home_ / testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(own);
+        fs::create_directories(own);
+        fs::current_path(own);
         std::ofstream("diag.txt") << "report";
         std::ofstream("diagnostic.txt") << "printed report";
     }
+    void TearDown() override { fs::current_path(home_); }
 
     CPemra_UtilityApp::Options Options(uint16_t langId = 0x0409) {
         CPemra_UtilityApp::Options options;
@@ -41,6 +47,9 @@ protected:
     GuiTestBed bed;
     QString title;
     int tabs = 0;
+
+private:
+    fs::path home_;
 };
 
 TEST_F(StartupTest, RunsTheMainWindowAndSavesTheStoreAtExit) {
