@@ -4,6 +4,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "engine/device_ops.h"
 #include "engine/exchanges.h"
 #include "engine/frame_channel.h"
 #include "engine/link_stack.h"
@@ -196,6 +197,27 @@ TEST_F(MalformedConfirmTest, ClassifierTables) {
     int count = 0;
     ClassifierRecord records[kClassifierSlots];
     EXPECT_FALSE(ReadClassifierTable(kHost, kAdapter, count, records)); // 1299 bytes announced, none sent
+}
+
+TEST_F(MalformedConfirmTest, StationListLongerThanTheTableKeepsTheFirst63) {
+    Engine().hostNicMac = kHost;
+    Engine().localAdapterMac = kAdapter;
+    Devices().count = 1;
+    // The network identifier read, then a station list of 70 remote adapters.
+    Answer(0xA05D, {0, 7, 0, 1, 2, 3, 4, 5, 6, 7});
+    std::vector<uint8_t> stations = {70};
+    for (int i = 0; i < 70; ++i) {
+        const std::vector<uint8_t> entry = {0x00, 0x1f, 0x84, 0x01, 0x00, static_cast<uint8_t>(i), 100, 0, 50, 0};
+        stations.insert(stations.end(), entry.begin(), entry.end());
+    }
+    backend.Deliver("eth0",
+                    SealedToHost(kHost, kAdapter, 0xA02D, static_cast<uint8_t>(CPacketLayer::Instance()->sequence + 1),
+                                 stations, kHostAdapterPassword));
+    EXPECT_TRUE(RefreshStations());
+    EXPECT_EQ(Devices().count, kMaxDevices);
+    EXPECT_EQ(Devices().records[63].mac[5], 62);
+    EXPECT_EQ(Devices().records[0].rate, 50);
+    ResetEngine();
 }
 
 TEST(ClassifierRecords, ExpandTakesValuesInRuleOrder) {
