@@ -47,7 +47,7 @@ sim::AdapterConfig RemoteAdapter(int n, uint16_t stationRate, uint16_t hostRate)
 sim::NetworkConfig LocalOnly() {
     sim::NetworkConfig config;
     config.local = sim::DefaultAdapter(kLocal, true);
-    config.local.firmwareVersion = "INT6400 PL500-AV-1-0";
+    config.local.firmwareVersion = "LX7400 PL500-AV-1-0";
     return config;
 }
 
