@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-namespace {
-int HexValue(char c) {
+int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
@@ -15,7 +14,6 @@ int HexValue(char c) {
     }
     return -1;
 }
-} // namespace
 
 std::string FormatMac(const MacAddress& mac) {
     char text[18];
@@ -32,7 +30,7 @@ MacAddress ParseMac(std::string_view text) {
         if (c == ':') {
             continue;
         }
-        const int value = HexValue(c);
+        const int value = HexDigitValue(c);
         if (high) {
             mac[byte] = static_cast<uint8_t>((value < 0 ? 0xF : value) << 4);
         } else {
@@ -40,6 +38,22 @@ MacAddress ParseMac(std::string_view text) {
             ++byte;
         }
         high = !high;
+    }
+    return mac;
+}
+
+std::optional<MacAddress> ParseMacStrict(std::string_view text) {
+    if (text.size() != 17) {
+        return std::nullopt;
+    }
+    MacAddress mac{};
+    for (size_t i = 0; i < mac.size(); ++i) {
+        const int high = HexDigitValue(text[i * 3]);
+        const int low = HexDigitValue(text[i * 3 + 1]);
+        if (high < 0 || low < 0 || (i > 0 && text[i * 3 - 1] != ':')) {
+            return std::nullopt;
+        }
+        mac[i] = static_cast<uint8_t>(high << 4 | low);
     }
     return mac;
 }

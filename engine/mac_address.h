@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,3 +16,9 @@ std::string FormatMac(const MacAddress& mac);
 // case, paired into bytes high half first. A non-digit reads as F in a high half and makes the whole byte FF
 // in a low half. A text shorter than 17 characters reads as if padded with non-digits.
 MacAddress ParseMac(std::string_view text);
+
+// Exactly the 17-character colon form, digits of either case; nullopt for anything else (typed input).
+std::optional<MacAddress> ParseMacStrict(std::string_view text);
+
+// The value of one hexadecimal digit of either case, or -1.
+int HexDigitValue(char c);

@@ -72,20 +72,6 @@ void StartEngineQuietly() {
     ::close(saved);
 }
 
-bool ParseMacArgument(const std::string& text, MacAddress& mac) {
-    if (text.size() != 17) {
-        return false;
-    }
-    for (size_t i = 0; i < text.size(); ++i) {
-        const bool separator = i % 3 == 2;
-        if (separator ? text[i] != ':' : !std::isxdigit(static_cast<unsigned char>(text[i]))) {
-            return false;
-        }
-    }
-    mac = ParseMac(text);
-    return true;
-}
-
 struct Rows {
     std::vector<int> records;
     std::vector<MacAddress> macs;
@@ -161,10 +147,11 @@ std::string Targets(const std::vector<std::string>& arguments, const Rows& rows,
                     std::vector<MacAddress>& targets) {
     ticked.assign(rows.macs.size(), false);
     for (const std::string& argument : arguments) {
-        MacAddress mac{};
-        if (!ParseMacArgument(argument, mac)) {
+        const std::optional<MacAddress> parsed = ParseMacStrict(argument);
+        if (!parsed) {
             return "not a MAC address in the form 00:1f:84:0a:0b:1d: " + argument;
         }
+        const MacAddress mac = *parsed;
         size_t row = 0;
         while (row < rows.macs.size() && rows.macs[row] != mac) {
             ++row;
@@ -368,11 +355,12 @@ int main(int argc, char** argv) {
             }
             const std::string pair = argv[++i];
             const size_t equals = pair.find('=');
-            MacAddress mac{};
-            if (equals == std::string::npos || !ParseMacArgument(pair.substr(0, equals), mac)) {
+            const std::optional<MacAddress> mac =
+                equals == std::string::npos ? std::nullopt : ParseMacStrict(pair.substr(0, equals));
+            if (!mac) {
                 return Fail("--password needs MAC=PASSWORD, with the MAC in the form 00:1f:84:0a:0b:1d", 2);
             }
-            passwords[FormatMac(mac)] = pair.substr(equals + 1);
+            passwords[FormatMac(*mac)] = pair.substr(equals + 1);
             continue;
         }
         words.push_back(argument);

@@ -75,16 +75,11 @@ std::vector<uint8_t> HexBytes(const json& value, const std::string& path, size_t
     std::vector<uint8_t> bytes;
     int high = -1;
     for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9') {
-            digit = c - '0';
-        } else if (c >= 'a' && c <= 'f') {
-            digit = c - 'a' + 10;
-        } else if (c >= 'A' && c <= 'F') {
-            digit = c - 'A' + 10;
-        } else if (c == ' ') {
+        if (c == ' ') {
             continue;
-        } else {
+        }
+        const int digit = HexDigitValue(c);
+        if (digit < 0) {
             Fail(path, std::string("'") + c + "' is not a hexadecimal digit");
         }
         if (high < 0) {
@@ -298,35 +293,6 @@ AdapterConfig ReadAdapter(const json& object, const std::string& path, bool loca
 }
 
 } // namespace
-
-std::optional<MacAddress> ParseMacStrict(std::string_view text) {
-    if (text.size() != 17) {
-        return std::nullopt;
-    }
-    MacAddress mac{};
-    for (size_t i = 0; i < 6; ++i) {
-        if (i > 0 && text[i * 3 - 1] != ':') {
-            return std::nullopt;
-        }
-        int value = 0;
-        for (size_t k = 0; k < 2; ++k) {
-            const char c = text[i * 3 + k];
-            int digit;
-            if (c >= '0' && c <= '9') {
-                digit = c - '0';
-            } else if (c >= 'a' && c <= 'f') {
-                digit = c - 'a' + 10;
-            } else if (c >= 'A' && c <= 'F') {
-                digit = c - 'A' + 10;
-            } else {
-                return std::nullopt;
-            }
-            value = value << 4 | digit;
-        }
-        mac[i] = static_cast<uint8_t>(value);
-    }
-    return mac;
-}
 
 std::optional<NetworkConfig> ParseScenario(std::string_view text, std::string& error) {
     try {

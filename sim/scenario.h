@@ -29,7 +29,4 @@ std::optional<NetworkConfig> ParseScenario(std::string_view text, std::string& e
 // Reads and parses a file; errors start with the file name.
 std::optional<NetworkConfig> LoadScenario(const std::string& path, std::string& error);
 
-// Strict 17-character form with ':' separators, either case.
-std::optional<MacAddress> ParseMacStrict(std::string_view text);
-
 } // namespace sim

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/mac_address.h"
+
 // Upper-case hexadecimal text of bytes, and back; for golden values in tests.
 inline std::string ToHex(std::span<const uint8_t> bytes) {
     static const char digits[] = "0123456789ABCDEF";
@@ -21,14 +23,8 @@ inline size_t FromHex(const std::string& text, uint8_t* out) {
     size_t count = 0;
     int high = -1;
     for (char c : text) {
-        int value;
-        if (c >= '0' && c <= '9') {
-            value = c - '0';
-        } else if (c >= 'a' && c <= 'f') {
-            value = c - 'a' + 10;
-        } else if (c >= 'A' && c <= 'F') {
-            value = c - 'A' + 10;
-        } else {
+        const int value = HexDigitValue(c);
+        if (value < 0) {
             continue;
         }
         if (high < 0) {

@@ -111,6 +111,11 @@ TEST(MacText, FormatAndParse) {
     for (const Case& c : cases) {
         EXPECT_EQ(FormatMac(ParseMac(c.text)), c.expected) << c.text;
     }
+    // Typed input: only the exact colon form passes.
+    EXPECT_EQ(ParseMacStrict("12:34:AB:56:ef:78"), mac);
+    for (const char* refused : {"12:34:ab:56:ef", "12-34-ab-56-ef-78", "12:34:ab:56:ef:7g", "1234ab56ef78", ""}) {
+        EXPECT_FALSE(ParseMacStrict(refused)) << refused;
+    }
 }
 
 } // namespace
