@@ -107,15 +107,7 @@ CListCtrEX::CListCtrEX(QWidget* parent) : QTreeWidget(parent) {
 }
 
 void CListCtrEX::InsertColumn(int index, const QString& heading, int width) {
-    QStringList headings;
-    for (int column = 0; column < columnCount(); ++column) {
-        headings << headerItem()->text(column);
-    }
-    index = qBound(0, index, int(headings.size()));
-    headings.insert(index, heading);
-    setColumnCount(int(headings.size()));
-    setHeaderLabels(headings);
-    setColumnWidth(index, qMax(0, width));
+    InsertHeading(*this, index, heading, width);
 }
 
 int CListCtrEX::AppendRow(const QStringList& texts, int rate, bool ledOn) {

@@ -44,16 +44,8 @@ void CReportCtrl::SetEditableColumns(std::function<bool(int column)> rule) {
 
 void CReportCtrl::InsertColumn(int index, const QString& heading, int width, Qt::Alignment alignment) {
     EndEdit(true);
-    QStringList headings;
-    for (int column = 0; column < columnCount(); ++column) {
-        headings << headerItem()->text(column);
-    }
-    index = qBound(0, index, int(headings.size()));
-    headings.insert(index, heading);
-    setColumnCount(int(headings.size()));
-    setHeaderLabels(headings);
+    index = InsertHeading(*this, index, heading, width);
     headerItem()->setData(index, Qt::UserRole, int(alignment));
-    setColumnWidth(index, qMax(0, width));
 }
 
 int CReportCtrl::InsertItem(int row, const QString& text) {
