@@ -20,16 +20,8 @@ const MacAddress kAdapter = {0x00, 0x1f, 0x84, 0x00, 0x00, 0x01};
 
 class MalformedConfirmTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        backend.AddInterface("eth0", kHost);
-        ASSERT_EQ(OpenInterface("eth0", kSnapLength, kReadTimeoutMs), 0);
-        ASSERT_EQ(SetFrameFilter(kHost), 0);
-        BuildLinkStack(kHostAdapterPassword);
-    }
-    void TearDown() override {
-        DestroyLinkStack();
-        CloseInterface();
-    }
+    void SetUp() override { ASSERT_TRUE(BringUpHostLink(backend, kHost)); }
+    void TearDown() override { TakeDownHostLink(); }
 
     // Queues a confirm for the next request, under the key and Sequence it will use.
     void Answer(uint16_t type, const std::vector<uint8_t>& body) {

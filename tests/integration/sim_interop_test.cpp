@@ -23,15 +23,9 @@ protected:
         network = MakeNetwork(config);
         ASSERT_TRUE(network);
         connection = std::make_unique<SimConnection>(backend, *network);
-        backend.AddInterface("eth0", kHost);
-        ASSERT_EQ(OpenInterface("eth0", kSnapLength, kReadTimeoutMs), 0);
-        ASSERT_EQ(SetFrameFilter(kHost), 0);
-        BuildLinkStack(kHostAdapterPassword);
+        ASSERT_TRUE(BringUpHostLink(backend, kHost));
     }
-    void TearDown() override {
-        DestroyLinkStack();
-        CloseInterface();
-    }
+    void TearDown() override { TakeDownHostLink(); }
 
     int Send(const MacAddress& destination, uint16_t type, bool sealed, const std::vector<uint8_t>& body) {
         Packet request;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "engine/frame_channel.h"
+#include "engine/link_stack.h"
 #include "platform/clock.h"
 
 namespace {
@@ -110,6 +112,20 @@ private:
     MemoryFrameBackend& backend_;
     std::shared_ptr<MemoryFrameBackend::HandleState> state_;
 };
+
+bool BringUpHostLink(MemoryFrameBackend& backend, const MacAddress& host, const std::string& name) {
+    backend.AddInterface(name, host);
+    if (OpenInterface(name.c_str(), kSnapLength, kReadTimeoutMs) != 0 || SetFrameFilter(host) != 0) {
+        return false;
+    }
+    BuildLinkStack(kHostAdapterPassword);
+    return true;
+}
+
+void TakeDownHostLink() {
+    DestroyLinkStack();
+    CloseInterface();
+}
 
 void MemoryFrameBackend::AddInterface(const std::string& name, const MacAddress& mac, bool up) {
     std::lock_guard lock(mutex_);

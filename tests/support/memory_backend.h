@@ -88,6 +88,12 @@ private:
     Peer peer_;
 };
 
+// The host side of a test link: `host` as an Ethernet interface of `backend`, opened and filtered as the
+// engine opens it, and the layer stack keyed with the local adapter's password. Returns false when a step
+// failed. TakeDownHostLink undoes it.
+bool BringUpHostLink(MemoryFrameBackend& backend, const MacAddress& host, const std::string& name = "eth0");
+void TakeDownHostLink();
+
 // Installs a backend as the process's frame backend for a scope.
 class ScopedFrameBackend {
 public:

@@ -21,16 +21,8 @@ const char* kSignature = "5C0E71D826B49A3F60E71BC2480D93AA";
 
 class LayersTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        network.AddInterface("eth0", kHostMac);
-        ASSERT_EQ(OpenInterface("eth0", kSnapLength, kReadTimeoutMs), 0);
-        ASSERT_EQ(SetFrameFilter(kHostMac), 0);
-        BuildLinkStack(kHostAdapterPassword);
-    }
-    void TearDown() override {
-        DestroyLinkStack();
-        CloseInterface();
-    }
+    void SetUp() override { ASSERT_TRUE(BringUpHostLink(network, kHostMac)); }
+    void TearDown() override { TakeDownHostLink(); }
 
     int SendRequest(uint16_t type, bool sealed, const std::vector<uint8_t>& body) {
         Packet request;
